@@ -1,0 +1,4 @@
+pubg_add_gtest(app_core_tests
+  SOURCES text_to_integer_test.cpp
+  LIBS pubg_core
+  LABELS core)
