@@ -16,7 +16,7 @@ struct StateDisplay {
 
 struct StatusEvaluationResult {
   Text StateText;        // the state word exactly as cut from the page
-  StateDisplay StateDisplay;
+  pubg::StateDisplay StateDisplay;  // qualified: the field shares its type's name
   Text PlayerCountText;  // the count as the page writes it, or "0" when blank
 };
 
