@@ -2,14 +2,19 @@
 """A loopback HTTP(S) server for the tests: serves the sample pages and misbehaves on request.
 
     python3 testing/loopback_server.py --port-file FILE [--tls-cert CERT --tls-key KEY] [--port N]
+                                       [--control-port-file FILE]
 
 Binds 127.0.0.1 only (port 0: any free port), writes the chosen port to FILE once it listens and
-serves until killed. Every request is recorded before it is answered.
+serves until killed. Every request is recorded before it is answered. With --control-port-file a
+second, plain-HTTP port serves the same routes with the same state, for clients that cannot speak
+TLS to an HTTPS instance.
 
 Control routes (never recorded):
   /__control/requests            JSON list of the recorded requests
   /__control/reset               forgets the recorded requests
   /__control/count?path=P        how many recorded requests had the path P (query ignored)
+  /__control/heads[?path=P]      the raw request heads (request line and header lines, each head
+                                 ending in an empty line) as text, oldest first
   /__control/next?mode=M&...     what /statistics/server serves from now on:
       page&file=NAME             a file from testing/pages/ with Content-Length (default: normal.html)
       status&code=C&file=NAME    the same with status C (default file not_found.html)
@@ -132,10 +137,11 @@ class Handler(BaseHTTPRequestHandler):
             "version": self.request_version,
             "headers": [[name, value] for name, value in self.headers.items()],
             "raw_head": self.raw_head.decode("latin-1"),
-            "tls": self.server.tls,
+            "tls": self.server.tls_context is not None,
         }
-        with self.server.lock:
-            self.server.recorded.append(entry)
+        state = self.server.state
+        with state.lock:
+            state.recorded.append(entry)
 
     # --- routing ---------------------------------------------------------------------------
     def dispatch(self):
@@ -149,8 +155,8 @@ class Handler(BaseHTTPRequestHandler):
             return
         self.record(target)
         if path == "/statistics/server":
-            with self.server.lock:
-                mode = dict(self.server.next_mode)
+            with self.server.state.lock:
+                mode = dict(self.server.state.next_mode)
             self.serve_mode(mode)
         elif path == "/page":
             self.send_body(200, page_bytes(DEFAULT_PAGE))
@@ -198,7 +204,7 @@ class Handler(BaseHTTPRequestHandler):
             self.send_endless()
 
     def control(self, action, query):
-        server = self.server
+        server = self.server.state
         if action == "requests":
             with server.lock:
                 payload = json.dumps(server.recorded, ensure_ascii=False)
@@ -212,6 +218,11 @@ class Handler(BaseHTTPRequestHandler):
             with server.lock:
                 count = sum(1 for entry in server.recorded if entry["path"] == wanted)
             self.send_json(json.dumps({"path": wanted, "count": count}))
+        elif action == "heads":
+            wanted = query.get("path")
+            with server.lock:
+                heads = [e["raw_head"] for e in server.recorded if wanted is None or e["path"] == wanted]
+            self.send_body(200, "".join(heads).encode("latin-1"), "text/plain; charset=iso-8859-1")
         elif action == "next":
             error = self.check_mode(query)
             if error:
@@ -328,17 +339,23 @@ class Handler(BaseHTTPRequestHandler):
             pass
 
 
+class SharedState:
+    """What the serving port and the control port share."""
+
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.recorded = []
+        self.next_mode = {"mode": "page", "file": DEFAULT_PAGE}
+
+
 class LoopbackServer(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
     request_queue_size = 64
 
-    def __init__(self, port, tls_context, verbose):
-        self.lock = threading.Lock()
-        self.recorded = []
-        self.next_mode = {"mode": "page", "file": DEFAULT_PAGE}
+    def __init__(self, port, state, tls_context, verbose):
+        self.state = state
         self.tls_context = tls_context
-        self.tls = tls_context is not None
         self.verbose = verbose
         super().__init__(("127.0.0.1", port), Handler)
 
@@ -379,6 +396,7 @@ def main():
     parser.add_argument("--port", type=int, default=0, help="port to bind; 0 picks a free one")
     parser.add_argument("--tls-cert", help="PEM certificate (chain) to serve HTTPS with")
     parser.add_argument("--tls-key", help="PEM private key of --tls-cert")
+    parser.add_argument("--control-port-file", help="also serve plain HTTP on another port; its number goes here")
     parser.add_argument("--verbose", action="store_true", help="log requests and errors to stderr")
     options = parser.parse_args()
     if bool(options.tls_cert) != bool(options.tls_key):
@@ -389,7 +407,12 @@ def main():
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(options.tls_cert, options.tls_key)
 
-    server = LoopbackServer(options.port, context, options.verbose)
+    state = SharedState()
+    server = LoopbackServer(options.port, state, context, options.verbose)
+    if options.control_port_file:
+        control = LoopbackServer(0, state, None, options.verbose)
+        threading.Thread(target=control.serve_forever, daemon=True).start()
+        write_port_file(options.control_port_file, control.server_address[1])
     write_port_file(options.port_file, server.server_address[1])
     server.serve_forever()
 
