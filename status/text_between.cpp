@@ -1,24 +1,19 @@
 #include "status/text_between.h"
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 
 namespace pubg {
 namespace {
 
-// Moves `boundary` (a character start) forward by whole characters until it reaches or passes
-// `target`. ASCII runs are skipped eight bytes at a time: most of a page is markup.
-std::size_t AdvanceToCharacter(TextView text, std::size_t boundary, std::size_t target) {
-  const char* bytes = text.data();
-  while (boundary + 8 <= target) {
-    std::uint64_t word;
-    std::memcpy(&word, bytes + boundary, sizeof word);
-    if ((word & 0x8080808080808080ull) != 0) break;
-    boundary += 8;
-  }
-  while (boundary < target) boundary += IsLeadByte(bytes[boundary]) ? 2 : 1;
-  return boundary;
+// Whether `candidate` begins a character, given that `known` (<= candidate) does. A byte below 0x80
+// always ends a character (it is one, or it is a trail byte), so the byte after it begins one; only
+// the run of bytes of 0x80 or above just before the candidate matters: in it every byte is a lead
+// byte, so the candidate begins a character when the run's length is even.
+bool BeginsCharacter(TextView text, std::size_t known, std::size_t candidate) {
+  std::size_t runStart = candidate;
+  while (runStart > known && IsLeadByte(text[runStart - 1])) --runStart;
+  return (candidate - runStart) % 2 == 0;
 }
 
 }  // namespace
@@ -32,17 +27,16 @@ std::int32_t FindFrom(TextView text, TextView sought, std::optional<std::int32_t
   if (offset < 0) offset = 0;
   if (static_cast<std::uint64_t>(offset) >= length) return -1;
 
-  // Find each raw byte match, then keep it only if the character scan lands on it. The scan only
-  // moves forward, so the text is walked once however many false matches there are.
+  // Find each raw byte match and keep the first that begins a character. After a match on a trail
+  // byte the next character is known to begin one byte later, so no byte is looked at twice.
   const std::boyer_moore_horspool_searcher searcher(sought.begin(), sought.end());
-  std::size_t boundary = static_cast<std::size_t>(offset);
-  while (length - boundary >= n) {
-    const auto found = std::search(text.begin() + static_cast<std::ptrdiff_t>(boundary), text.end(), searcher);
+  auto known = static_cast<std::size_t>(offset);
+  while (length - known >= n) {
+    const auto found = std::search(text.begin() + static_cast<std::ptrdiff_t>(known), text.end(), searcher);
     if (found == text.end()) return -1;
     const auto candidate = static_cast<std::size_t>(found - text.begin());
-    boundary = AdvanceToCharacter(text, boundary, candidate);
-    if (boundary == candidate) return static_cast<std::int32_t>(candidate + 1);
-    // The match began on a trail byte; go on from the character after it.
+    if (BeginsCharacter(text, known, candidate)) return static_cast<std::int32_t>(candidate + 1);
+    known = candidate + 1;
   }
   return -1;
 }

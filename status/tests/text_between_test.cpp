@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
+
+#include "status/tests/find_from_reference.h"
 
 namespace pubg {
 namespace {
@@ -132,6 +135,27 @@ INSTANTIATE_TEST_SUITE_P(
         BetweenCase{"EmptyStartMarker", "abc", "", "c", {}, "", std::nullopt, std::nullopt},
         BetweenCase{"EmptyEndMarker", "abc", "a", "", {}, "", std::nullopt, 2}),
     [](const testing::TestParamInfo<BetweenCase>& test) { return std::string(test.param.name); });
+
+// The fast search must agree with the plain character scan on texts dense in lead bytes, where
+// false matches on trail bytes are common.
+TEST(FindFrom, AgreesWithTheCharacterScanOnRandomGbkText) {
+  std::mt19937 random(20261211);
+  const char alphabet[] = {'A', 'B', '\x81', '\xA1', '\xB0'};
+  auto randomText = [&](std::size_t maxLength) {
+    std::string text(random() % (maxLength + 1), ' ');
+    for (char& c : text) c = alphabet[random() % sizeof alphabet];
+    return text;
+  };
+  int disagreements = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const std::string text = randomText(40);
+    const std::string sought = randomText(3);
+    const std::optional<std::int32_t> start =
+        random() % 3 == 0 ? std::nullopt : std::optional<std::int32_t>(static_cast<std::int32_t>(random() % 44) - 2);
+    if (FindFrom(text, sought, start) != reference::FindFromByScan(text, sought, start)) ++disagreements;
+  }
+  EXPECT_EQ(disagreements, 0);
+}
 
 TEST(TextBetween, LeavesOutputsAloneWhenNotAsked) {
   // Nothing to store into; the call must simply not touch anything.
