@@ -6,6 +6,9 @@
 
 namespace pubg {
 
+// The values read once at start-up, constant afterwards. LoadSettings hands the record to its caller;
+// the application holds it until the process ends, since a check still running on a worker thread
+// reads it up to the very end.
 struct Settings {
   Text ConfigPath;              // run directory + "\config.ini"
   std::int32_t CheckIntervalMs; // CheckTime × 1000, saturated; <= 0: no periodic check
