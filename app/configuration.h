@@ -10,10 +10,10 @@ namespace pubg {
 // the application holds it until the process ends, since a check still running on a worker thread
 // reads it up to the very end.
 struct Settings {
-  Text ConfigPath;              // run directory + "\config.ini"
-  std::int32_t CheckIntervalMs; // CheckTime × 1000, saturated; <= 0: no periodic check
-  Text LogFlagText;             // logFlag as read; exactly "1" enables the log
-  Text NoticeText;              // MsgTxt as read (GBK)
+  Text ConfigPath;                    // run directory + "\config.ini"
+  std::int32_t CheckIntervalMs = 0;   // CheckTime × 1000, saturated; <= 0: no periodic check
+  Text LogFlagText;                   // logFlag as read; exactly "1" enables the log
+  Text NoticeText;                    // MsgTxt as read (GBK)
 };
 
 // The run directory of this process, a backslash and "config.ini".

@@ -248,7 +248,7 @@ TEST_P(ConcurrentAppendTest, EveryLineLandsWholeAndInEachThreadsOrder) {
 
 // Wine lost or tore lines in most runs of the larger case before appenders took turns.
 INSTANTIATE_TEST_SUITE_P(Appenders, ConcurrentAppendTest,
-                         ::testing::Values(ConcurrencyCase{"TwoThreads", 2, 500},
+                         ::testing::Values(ConcurrencyCase{"OneThread", 1, 1000}, ConcurrencyCase{"TwoThreads", 2, 500},
                                            ConcurrencyCase{"EightThreads", 8, 1000}),
                          [](const auto& testCase) { return std::string(testCase.param.name); });
 
