@@ -55,6 +55,15 @@ struct KernelHandleTraits {
 };
 using UniqueKernelHandle = UniqueResource<KernelHandleTraits>;
 
+// Directory searches (FindFirstFile), closed with FindClose.
+struct FindHandleTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { ::FindClose(h); }
+};
+using UniqueFindHandle = UniqueResource<FindHandleTraits>;
+
 struct InternetHandleTraits {
   using Handle = HINTERNET;
   static Handle Invalid() { return nullptr; }
