@@ -109,7 +109,11 @@ source "$root/testing/loopback_servers.sh"
 xvfb_pid=""
 cleanup() {
   stop_loopback_servers
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  if [ -n "$xvfb_pid" ]; then
+    # Wine's desktop process leaves a while after the last program; the display must outlive it.
+    timeout 30 wineserver -w 2>/dev/null
+    kill "$xvfb_pid" 2>/dev/null
+  fi
   rm -rf "$scratch"
 }
 trap cleanup EXIT

@@ -20,5 +20,4 @@ endforeach()
 # Decode and evaluate the sample page; Wine maps Z: to the root of the Linux file system.
 add_executable(check_cost_win ${CMAKE_CURRENT_LIST_DIR}/check_cost_win.cpp)
 target_link_libraries(check_cost_win PRIVATE pubg_win pubg_process_watch)
-string(REPLACE "/" "\\\\" pubg_bench_testing_dir "Z:${PROJECT_SOURCE_DIR}/testing")
-target_compile_definitions(check_cost_win PRIVATE PUBG_TESTING_DIR="${pubg_bench_testing_dir}")
+target_compile_definitions(check_cost_win PRIVATE PUBG_TESTING_DIR="Z:${PROJECT_SOURCE_DIR}/testing")

@@ -3,7 +3,7 @@
 // memory and CPU time and the texts of its labels, and end it.
 #include <windows.h>
 
-#include <cstdint>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
