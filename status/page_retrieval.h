@@ -2,6 +2,7 @@
 // One HTTP(S) GET of the status page over WinINet.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "status/text.h"
 
@@ -28,5 +29,9 @@ ByteArray FetchStatusPage(TextView url, const FetchLimits& limits);
 
 // Closes the process's one WinINet root handle; called once when the program ends.
 void CloseInternetRoot();
+
+// The size of each read, from the Content-Length header text (absent when the response has none):
+// 10240 without a usable positive length, the length plus one up to 102400 at most.
+std::uint32_t ReadChunkSize(std::optional<TextView> contentLength);
 
 }  // namespace pubg
