@@ -149,6 +149,8 @@ periodic_copy=$(run_dir periodic 30)
 quiet_copy=$(run_dir quiet 0)
 
 step "Start-up and peak memory, $startup_runs starts each, alternating (DISPLAY=$DISPLAY)"
+# Timings under Wine follow whatever else the machine is doing; the load says how much that was.
+echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 "$wine_run" "$windows_dir/app/startup_probe.exe" "$startup_runs" "$(windows_path "$bare_copy")" \
   "$(windows_path "$startup_copy")" 2>&1 | tee "$logs/startup.log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || fail "start-up probe"
