@@ -77,7 +77,9 @@ if cmake --preset windows >/dev/null && cmake --build --preset windows; then
   scripts/wine-prefix.sh
   xvfb_pid=""
   if [ -z "${DISPLAY:-}" ]; then
-    display=:$((90 + RANDOM % 9))
+    n=99
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n - 1)); done
+    display=:$n
     Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=$display
