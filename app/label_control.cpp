@@ -122,11 +122,8 @@ LRESULT CALLBACK LabelControl::WindowProc(HWND window, UINT message, WPARAM wPar
 LRESULT LabelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      if (HDC dc = ::BeginPaint(window_, &paint)) {
-        Paint(dc, paint.rcPaint);
-        ::EndPaint(window_, &paint);
-      }
+      ScopedPaint paint(window_);
+      if (paint.dc()) Paint(paint.dc(), paint.area());
       return 0;
     }
     case WM_PRINTCLIENT: {

@@ -232,11 +232,8 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT paint;
-      if (HDC dc = ::BeginPaint(window_, &paint)) {
-        Paint(dc, paint.rcPaint);
-        ::EndPaint(window_, &paint);
-      }
+      ScopedPaint paint(window_);
+      if (paint.dc()) Paint(paint.dc(), paint.area());
       return 0;
     }
     case WM_PRINTCLIENT: {

@@ -1,15 +1,33 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests: a loopback server on 127.0.0.1 at the port the test build reads from,
-# then the test executable under Wine, which starts the test build itself. Uses $DISPLAY when set,
-# otherwise an Xvfb of its own.
-# Usage: e2e_driver.sh PORT TEST_BUILD.exe PROGRAM.exe TEST.exe ARTIFACT_DIR LOCALE CODE_PAGE [gtest options...]
-# TEST_BUILD.exe reads its page from 127.0.0.1:PORT and is the one started; PROGRAM.exe, the real
-# program, is only read (its resources), never run. CODE_PAGE is the ANSI code page LOCALE gives.
+# Runs a Windows test executable under Wine beside a loopback server on 127.0.0.1 at PORT, the port
+# the test build of the program reads its page from. Uses $DISPLAY when set, otherwise an Xvfb of
+# its own.
+# Usage: e2e_driver.sh --port PORT --locale LOCALE --code-page CP [--program TEST_BUILD.exe]
+#                      [--real-program PROGRAM.exe] [--artifacts DIR] -- TEST.exe [gtest options...]
+# LOCALE (zh_CN.UTF-8, en_US.UTF-8) gives Wine the ANSI code page CP, which the tests check. The test
+# build is started by the tests; the real program is only read (its resources), never run.
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
-port=$1 program=$2 real_program=$3 test_exe=$4 artifacts=$5 locale=$6 code_page=$7
-shift 7
+port="" locale="" code_page="" program="" real_program="" artifacts=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --port) port=$2; shift 2 ;;
+    --locale) locale=$2; shift 2 ;;
+    --code-page) code_page=$2; shift 2 ;;
+    --program) program=$2; shift 2 ;;
+    --real-program) real_program=$2; shift 2 ;;
+    --artifacts) artifacts=$2; shift 2 ;;
+    --) shift; break ;;
+    *) echo "e2e_driver: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+test_exe=$1
+shift
+if [ -z "$port" ] || [ -z "$locale" ] || [ -z "$code_page" ]; then
+  echo "e2e_driver: --port, --locale and --code-page are needed" >&2
+  exit 2
+fi
 
 # Loopback only: no proxy setting from the environment may carry a request elsewhere.
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
@@ -46,7 +64,7 @@ fi
 
 start_loopback_server E2E --port "$port" || exit 1
 
-mkdir -p "$artifacts"
+[ -n "$artifacts" ] && mkdir -p "$artifacts"
 export PUBG_E2E_PORT=$E2E_PORT PUBG_E2E_PROGRAM=$program PUBG_E2E_REAL_PROGRAM=$real_program
 export PUBG_E2E_ARTIFACTS=$artifacts PUBG_E2E_EXPECTED_ACP=$code_page
 echo "e2e: DISPLAY=$DISPLAY LC_ALL=$locale port $PUBG_E2E_PORT"
@@ -55,7 +73,7 @@ echo "e2e: DISPLAY=$DISPLAY LC_ALL=$locale port $PUBG_E2E_PORT"
 env LC_ALL="$locale" "$source_dir/scripts/wine-run.sh" "$test_exe" --gtest_color=no "$@"
 status=$?
 # Screenshots as PNG too, where ImageMagick is at hand.
-if command -v convert >/dev/null; then
+if [ -n "$artifacts" ] && command -v convert >/dev/null; then
   for bmp in "$artifacts"/*.bmp; do [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" 2>/dev/null; done
 fi
 exit $status

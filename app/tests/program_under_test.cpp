@@ -37,13 +37,14 @@ std::wstring NewRunDirectory() {
 
 void RemoveDirectoryWithFiles(const std::wstring& directory) {
   WIN32_FIND_DATAW found;
-  HANDLE search = ::FindFirstFileW((directory + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name != L"." && name != L"..") ::DeleteFileW((directory + L"\\" + name).c_str());
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+  {
+    UniqueFindHandle search(::FindFirstFileW((directory + L"\\*").c_str(), &found));
+    if (search) {
+      do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") ::DeleteFileW((directory + L"\\" + name).c_str());
+      } while (::FindNextFileW(search.get(), &found));
+    }
   }
   ::RemoveDirectoryW(directory.c_str());
 }
@@ -201,8 +202,8 @@ WindowPicture::WindowPicture(HWND window) {
   if (!::GetWindowRect(window, &rect)) return;
   width_ = rect.right - rect.left;
   height_ = rect.bottom - rect.top;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
+  ScopedWindowDc screen(nullptr);
+  UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(info.bmiHeader);
   info.bmiHeader.biWidth = width_;
@@ -211,19 +212,17 @@ WindowPicture::WindowPicture(HWND window) {
   info.bmiHeader.biBitCount = kBitsPerPixel;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueBitmap bitmap(::CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueBitmap bitmap(::CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (bitmap) {
     {
-      ScopedSelectObject select(memory, bitmap.get());
-      ::BitBlt(memory, 0, 0, width_, height_, screen, rect.left, rect.top, SRCCOPY);
+      ScopedSelectObject select(memory.get(), bitmap.get());
+      ::BitBlt(memory.get(), 0, 0, width_, height_, screen.get(), rect.left, rect.top, SRCCOPY);
     }
     ::GdiFlush();
     const std::size_t stride = (static_cast<std::size_t>(width_) * 3 + 3) & ~static_cast<std::size_t>(3);
     const auto* first = static_cast<const std::uint8_t*>(bits);
     pixels_.assign(first, first + stride * static_cast<std::size_t>(height_));
   }
-  ::DeleteDC(memory);
-  ::ReleaseDC(nullptr, screen);
 }
 
 std::uint32_t WindowPicture::At(int x, int y) const {
