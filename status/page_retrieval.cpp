@@ -7,8 +7,12 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "support/win32_handles.h"
@@ -83,6 +87,7 @@ class Deadline {
   explicit Deadline(std::uint32_t wholeFetchMs)
       : end_(Clock::now() + std::chrono::milliseconds(wholeFetchMs)) {}
 
+  Clock::time_point End() const { return end_; }
   bool Passed() const { return Clock::now() >= end_; }
 
   // `timeoutMs`, or the time left when that is shorter (at least 1 ms: 0 would mean "no time-out").
@@ -224,41 +229,76 @@ std::optional<ByteArray> ReadBody(HINTERNET request, const FetchLimits& limits, 
   return body;
 }
 
-ByteArray Fetch(TextView url, const FetchLimits& limits) {
-  if (url.empty()) return {};
-  const Deadline deadline(limits.wholeFetchMs);
+// The handles of one fetch. The request is declared last so that it is closed first.
+struct FetchHandles {
+  UniqueInternet connection;
+  UniqueInternet request;
+};
 
-  const std::optional<Text> canonical = CanonicalUrl(Text(url));
-  if (!canonical) return {};
+// The body together with the handles that are still open. Closing them can take long (Wine first
+// reads a body that is still flowing to its end), so the body is handed on before they are closed.
+struct FetchOutcome {
+  FetchHandles handles;
+  ByteArray body;
+};
+
+FetchOutcome Fetch(const Text& url, const FetchLimits& limits, const Deadline& deadline) {
+  FetchOutcome outcome;
+  const std::optional<Text> canonical = CanonicalUrl(url);
+  if (!canonical) return outcome;
   const std::optional<UrlParts> parts = CrackUrl(*canonical);
-  if (!parts) return {};
-  if (parts->scheme != INTERNET_SCHEME_HTTP && parts->scheme != INTERNET_SCHEME_HTTPS) return {};
+  if (!parts) return outcome;
+  if (parts->scheme != INTERNET_SCHEME_HTTP && parts->scheme != INTERNET_SCHEME_HTTPS) return outcome;
   const DWORD flags = kRequestFlags | (parts->scheme == INTERNET_SCHEME_HTTPS ? INTERNET_FLAG_SECURE : 0);
 
   const HINTERNET root = TheInternetRoot().Get();
-  if (!root) return {};
+  if (!root) return outcome;
 
-  // Declared before the request so that the request is closed first.
-  UniqueInternet connection(::InternetConnectA(root, parts->host.c_str(), parts->port, parts->userName.c_str(),
-                                               parts->password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-  if (!connection) return {};
-  SetNoProxy(root, connection.get());
-  SetTimeouts(connection.get(), limits, deadline);
+  FetchHandles& handles = outcome.handles;
+  handles.connection.reset(::InternetConnectA(root, parts->host.c_str(), parts->port, parts->userName.c_str(),
+                                              parts->password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+  if (!handles.connection) return outcome;
+  SetNoProxy(root, handles.connection.get());
+  SetTimeouts(handles.connection.get(), limits, deadline);
 
   const Text objectName = parts->objectName.substr(0, parts->objectName.find('#'));
   const char* acceptTypes[] = {kAcceptType, nullptr};
-  UniqueInternet request(::HttpOpenRequestA(connection.get(), kVerb, objectName.c_str(), kHttpVersion, nullptr,
-                                            acceptTypes, flags, 0));
-  if (!request) return {};
-  SetTimeouts(request.get(), limits, deadline);
+  handles.request.reset(::HttpOpenRequestA(handles.connection.get(), kVerb, objectName.c_str(), kHttpVersion,
+                                           nullptr, acceptTypes, flags, 0));
+  if (!handles.request) return outcome;
+  SetTimeouts(handles.request.get(), limits, deadline);
 
   // The status code is not looked at: an error page is returned like the real one.
-  if (!::HttpSendRequestA(request.get(), kExtraHeaders, kExtraHeadersLength, nullptr, 0)) return {};
-  if (deadline.Passed()) return {};
+  if (!::HttpSendRequestA(handles.request.get(), kExtraHeaders, kExtraHeadersLength, nullptr, 0)) return outcome;
+  if (deadline.Passed()) return outcome;
 
-  std::optional<ByteArray> body = ReadBody(request.get(), limits, deadline);
-  if (!body) return {};
-  return std::move(*body);
+  std::optional<ByteArray> body = ReadBody(handles.request.get(), limits, deadline);
+  if (body) outcome.body = std::move(*body);
+  return outcome;
+}
+
+// The fetch runs on a thread of its own, and the caller waits for it no longer than the deadline.
+// Under Wine the TLS handshake ignores every time-out (a server that accepts and stays silent holds
+// it for ever), and a blocked WinINet call cannot be cancelled from outside; such a fetch is left to
+// end by itself, closing its handles then, and its result is dropped.
+ByteArray FetchWithinDeadline(const Text& url, const FetchLimits& limits, const Deadline& deadline) {
+  auto delivery = std::make_shared<std::promise<ByteArray>>();
+  std::future<ByteArray> result = delivery->get_future();
+  try {
+    std::thread([delivery, url, limits, deadline] {
+      try {
+        FetchOutcome fetched = Fetch(url, limits, deadline);
+        delivery->set_value(std::move(fetched.body));
+        // The handles close here, after the caller has the body.
+      } catch (...) {
+        delivery->set_value(ByteArray{});
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    return std::move(Fetch(url, limits, deadline).body);  // no thread to spare: the time-outs alone bound it
+  }
+  if (result.wait_until(deadline.End()) != std::future_status::ready) return {};
+  return result.get();
 }
 
 }  // namespace
@@ -278,8 +318,10 @@ std::uint32_t ReadChunkSize(std::optional<TextView> contentLength) {
 ByteArray FetchStatusPage(TextView url) { return FetchStatusPage(url, kDefaultFetchLimits); }
 
 ByteArray FetchStatusPage(TextView url, const FetchLimits& limits) {
+  if (url.empty()) return {};
+  const Deadline deadline(limits.wholeFetchMs);
   try {
-    return Fetch(url, limits);
+    return FetchWithinDeadline(Text(url), limits, deadline);
   } catch (const std::bad_alloc&) {
     return {};  // the handles were closed on the way out
   }

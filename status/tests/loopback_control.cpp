@@ -128,4 +128,27 @@ std::uint16_t UnusedPort() {
   return ::ntohs(address.sin_port);
 }
 
+SilentListener::SilentListener() {
+  WSADATA data{};
+  if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
+  const SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in address = LoopbackAddress(0);
+  int length = sizeof(address);
+  if (listener == INVALID_SOCKET ||
+      ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+      ::listen(listener, SOMAXCONN) != 0 ||
+      ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (listener != INVALID_SOCKET) ::closesocket(listener);
+    ::WSACleanup();
+    throw std::runtime_error("cannot listen on a loopback port");
+  }
+  socket_ = listener;
+  port_ = ::ntohs(address.sin_port);
+}
+
+SilentListener::~SilentListener() {
+  ::closesocket(static_cast<SOCKET>(socket_));
+  ::WSACleanup();
+}
+
 }  // namespace pubg::testing_support

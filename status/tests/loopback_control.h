@@ -30,4 +30,19 @@ ByteArray PatternBytes(std::size_t size);
 // A 127.0.0.1 port on which nothing listens (it was free a moment ago).
 std::uint16_t UnusedPort();
 
+// A 127.0.0.1 socket that listens and never accepts: the system completes the TCP handshake, and then
+// nothing is ever read or written. Open for the listener's lifetime.
+class SilentListener {
+ public:
+  SilentListener();
+  ~SilentListener();
+  SilentListener(const SilentListener&) = delete;
+  SilentListener& operator=(const SilentListener&) = delete;
+  std::uint16_t port() const { return port_; }
+
+ private:
+  std::uintptr_t socket_;
+  std::uint16_t port_;
+};
+
 }  // namespace pubg::testing_support

@@ -228,6 +228,31 @@ INSTANTIATE_TEST_SUITE_P(
                     StuckServerCase{"TricklesForever", "/trickle", &kPatientReadLimits}),
     CaseName());
 
+// A peer that takes the connection and then says nothing, neither HTTP nor TLS.
+struct SilentPeerCase {
+  const char* name;
+  const char* scheme;
+};
+
+class SilentPeerTest : public testing::TestWithParam<SilentPeerCase> {};
+
+TEST_P(SilentPeerTest, GivesUpWithTheEmptyResult) {
+  testing_support::SilentListener listener;
+  const std::string url =
+      std::string(GetParam().scheme) + "://127.0.0.1:" + std::to_string(listener.port()) + "/statistics/server";
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_TRUE(FetchStatusPage(url, kPatientReadLimits).empty());
+  const auto took = std::chrono::steady_clock::now() - started;
+  std::printf("[ figure   ] silent %s peer: gave up after %lld ms (whole-fetch bound %u ms)\n", GetParam().scheme,
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()),
+              kPatientReadLimits.wholeFetchMs);
+  EXPECT_LT(took, std::chrono::milliseconds(kPatientReadLimits.wholeFetchMs) + kHangMargin);
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, SilentPeerTest,
+                         testing::Values(SilentPeerCase{"Http", "http"}, SilentPeerCase{"TlsHandshake", "https"}),
+                         CaseName());
+
 TEST_F(RetrievalTest, EndlessBodyStopsAtTheCap) {
   const ByteArray body = FetchStatusPage(HttpUrl("/endless"), kTestLimits);
   ASSERT_EQ(body.size(), kTestMaxBodyBytes);

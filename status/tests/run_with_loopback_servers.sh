@@ -4,13 +4,19 @@
 # The test CA is trusted in the Wine prefix's CurrentUser Root store for the run and removed after.
 # The ports reach the tests in PUBG_HTTP_PORT, PUBG_HTTPS_TRUSTED_PORT, PUBG_HTTPS_SELF_SIGNED_PORT,
 # PUBG_HTTPS_EXPIRED_PORT and, for the control routes of the HTTPS servers, *_CONTROL_PORT.
-# Usage: run_with_loopback_servers.sh CERT_STORE_TOOL.exe TEST.exe [TEST.exe ...]
+# Usage: run_with_loopback_servers.sh CERT_STORE_TOOL.exe TEST.exe [TEST.exe ...] [-- TEST_OPTIONS...]
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
 wine_run="$source_dir/scripts/wine-run.sh"
 cert_tool=$1
 shift
+test_exes=()
+while [ $# -gt 0 ] && [ "$1" != -- ]; do
+  test_exes+=("$1")
+  shift
+done
+[ $# -gt 0 ] && shift  # the options after -- go to every test executable
 
 # Loopback only: no proxy setting from the environment may carry a request elsewhere.
 unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY ftp_proxy FTP_PROXY no_proxy NO_PROXY
@@ -45,8 +51,8 @@ ca_der="Z:${tls//\//\\}\\ca.der"
 ca_installed=1
 
 status=0
-for test_exe in "$@"; do
+for test_exe in "${test_exes[@]}"; do
   echo "== $(basename "$test_exe")"
-  "$wine_run" "$test_exe" --gtest_color=no || status=1
+  "$wine_run" "$test_exe" --gtest_color=no "$@" || status=1
 done
 exit $status
