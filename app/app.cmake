@@ -24,3 +24,7 @@ function(pubg_add_program target url)
 endfunction()
 
 pubg_add_program(pubg-status "${STATUS_PAGE_URL}")
+
+# A look at a running window from outside: scripts/run-program.sh prints the labels with it.
+add_executable(pubg-status-peek ${CMAKE_CURRENT_LIST_DIR}/window_peek.cpp)
+target_link_libraries(pubg-status-peek PRIVATE pubg_app)
