@@ -13,8 +13,8 @@ add_library(pubg_app STATIC
   ${PROJECT_SOURCE_DIR}/status/status_check.cpp)
 target_link_libraries(pubg_app PUBLIC pubg_win user32 gdi32)
 
-# pubg_add_program(<target> <url>): the program, reading the status page at <url>. The URL is part
-# of the executable; nothing at run time changes it.
+# pubg_add_program(<target> <url>): the program, reading the status page at <url>. The URL is built
+# into the executable; nothing at run time changes it.
 function(pubg_add_program target url)
   add_executable(${target} WIN32
     ${PROJECT_SOURCE_DIR}/app/main.cpp

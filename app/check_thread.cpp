@@ -21,7 +21,16 @@ struct CheckJob {
 DWORD WINAPI RunCheck(LPVOID parameter) {
   // The thread owns the job from here on.
   std::unique_ptr<CheckJob> job(static_cast<CheckJob*>(parameter));
-  StatusCheck(*job->display, *job->settings, job->url);
+  try {
+    StatusCheck(*job->display, *job->settings, job->url);
+  } catch (...) {
+    // Out of memory at worst; an exception leaving the thread would end the whole program. The
+    // check stopped the timer when it began: arm it again, so that the next check still comes.
+    try {
+      job->display->SetTimerPeriod(job->settings->CheckIntervalMs);
+    } catch (...) {
+    }
+  }
   return 0;
 }
 

@@ -19,19 +19,19 @@ bool RegisterLabelClass(HINSTANCE instance, WNDPROC procedure) {
   return ::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-UINT DrawFlagsFor(const LabelSpec& spec) {
+UINT DrawFlagsFor(const LabelLayout& layout) {
   UINT flags = DT_NOPREFIX;  // an "&" is drawn as it is
-  switch (spec.horizontal) {
+  switch (layout.horizontal) {
     case HorizontalAlignment::Left: flags |= DT_LEFT; break;
     case HorizontalAlignment::Centre: flags |= DT_CENTER; break;
     case HorizontalAlignment::Right: flags |= DT_RIGHT; break;
   }
-  if (spec.wordWrap) {
+  if (layout.wordWrap) {
     // DT_VCENTER does nothing without DT_SINGLELINE: wrapped text starts at the top.
     return flags | DT_WORDBREAK | DT_VCENTER;
   }
   flags |= DT_SINGLELINE;
-  switch (spec.vertical) {
+  switch (layout.vertical) {
     case VerticalAlignment::Top: flags |= DT_TOP; break;
     case VerticalAlignment::Centre: flags |= DT_VCENTER; break;
     case VerticalAlignment::Bottom: flags |= DT_BOTTOM; break;
@@ -59,27 +59,27 @@ COLORREF ColourRef(Colour colour) {
 
 }  // namespace
 
-LabelControl::LabelControl(ConstructionKey, const LabelSpec& spec)
-    : name_(spec.name),
-      caption_(spec.caption),
-      wideCaption_(WideFromGbk(spec.caption)),
-      textColour_(spec.textColour),
-      backgroundColour_(spec.backgroundColour),
-      font_(CreateLabelFont(spec.fontHeight)),
-      drawFlags_(DrawFlagsFor(spec)),
-      pointer_(spec.pointer) {}
+LabelControl::LabelControl(ConstructionKey, const LabelLayout& layout)
+    : name_(layout.name),
+      caption_(layout.caption),
+      wideCaption_(WideFromGbk(layout.caption)),
+      textColour_(layout.textColour),
+      backgroundColour_(layout.backgroundColour),
+      font_(CreateLabelFont(layout.fontHeight)),
+      drawFlags_(DrawFlagsFor(layout)),
+      pointer_(layout.pointer) {}
 
 LabelControl::~LabelControl() {
   if (window_) ::DestroyWindow(window_);
 }
 
-std::unique_ptr<LabelControl> LabelControl::Create(HINSTANCE instance, HWND parent, const LabelSpec& spec) {
+std::unique_ptr<LabelControl> LabelControl::Create(HINSTANCE instance, HWND parent, const LabelLayout& layout) {
   if (!RegisterLabelClass(instance, &LabelControl::WindowProc)) return nullptr;
-  auto label = std::make_unique<LabelControl>(ConstructionKey{}, spec);
+  auto label = std::make_unique<LabelControl>(ConstructionKey{}, layout);
   // The control id is the label's place in the layout, counted from 1.
-  const auto id = static_cast<UINT_PTR>(spec.name) + 1;
-  ::CreateWindowExW(0, kLabelClassName, label->wideCaption_.c_str(), WS_CHILD | WS_CLIPSIBLINGS, spec.left,
-                    spec.top, spec.width, spec.height, parent, reinterpret_cast<HMENU>(id), instance,
+  const auto id = static_cast<UINT_PTR>(layout.name) + 1;
+  ::CreateWindowExW(0, kLabelClassName, label->wideCaption_.c_str(), WS_CHILD | WS_CLIPSIBLINGS, layout.left,
+                    layout.top, layout.width, layout.height, parent, reinterpret_cast<HMENU>(id), instance,
                     label.get());
   if (!label->window_) return nullptr;
   return label;

@@ -18,7 +18,7 @@ class LabelControl {
 
  public:
   // Creates the label hidden as a child of `parent`; null when the window cannot be created.
-  static std::unique_ptr<LabelControl> Create(HINSTANCE instance, HWND parent, const LabelSpec& spec);
+  static std::unique_ptr<LabelControl> Create(HINSTANCE instance, HWND parent, const LabelLayout& layout);
   ~LabelControl();
 
   LabelControl(const LabelControl&) = delete;
@@ -40,7 +40,7 @@ class LabelControl {
   // Raised on a left-button double-click (the class asks for double-clicks).
   std::function<void()> onDoubleClick;
 
-  LabelControl(ConstructionKey, const LabelSpec& spec);
+  LabelControl(ConstructionKey, const LabelLayout& layout);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

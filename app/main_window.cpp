@@ -34,7 +34,10 @@ POINT CentredPosition() {
           (::GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight) / 2};
 }
 
-bool IsHeld(int virtualKey) { return (::GetKeyState(virtualKey) & 0x8000) != 0; }
+// GetKeyState sets its high bit while the key is down.
+constexpr SHORT kKeyDownBit = static_cast<SHORT>(0x8000);
+
+bool IsHeld(int virtualKey) { return (::GetKeyState(virtualKey) & kKeyDownBit) != 0; }
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -96,10 +99,10 @@ void MainWindow::SetIcons(HINSTANCE instance) {
 }
 
 bool MainWindow::BuildControls(HINSTANCE instance) {
-  for (const LabelSpec& spec : kLabelSpecs) {
-    auto label = LabelControl::Create(instance, window_, spec);
+  for (const LabelLayout& layout : kLabelLayouts) {
+    auto label = LabelControl::Create(instance, window_, layout);
     if (!label) return false;
-    labels_[static_cast<std::size_t>(spec.name)] = std::move(label);
+    labels_[static_cast<std::size_t>(layout.name)] = std::move(label);
   }
   timer_ = TimerControl::Create(instance, window_, [this] {
     if (events_.timerTick) events_.timerTick();
@@ -112,12 +115,12 @@ bool MainWindow::BuildControls(HINSTANCE instance) {
   // Z-order in layout order, the first on top and each next one right below the one before.
   constexpr UINT kKeepPlace = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
   HWND above = HWND_TOP;
-  for (std::size_t slot = 0; slot < kLabelSpecs.size(); ++slot) {
+  for (std::size_t slot = 0; slot < kLabelLayouts.size(); ++slot) {
     if (slot == kTimerZOrderSlot) {
       ::SetWindowPos(timer_->Handle(), above, 0, 0, 0, 0, kKeepPlace);
       above = timer_->Handle();
     }
-    HWND label = Label(kLabelSpecs[slot].name).Handle();
+    HWND label = Label(kLabelLayouts[slot].name).Handle();
     ::SetWindowPos(label, above, 0, 0, 0, 0, kKeepPlace);
     above = label;
   }

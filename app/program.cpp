@@ -26,6 +26,9 @@ void Program::Run() {
   modulePath_ = ThisModulePath();
   ::SetCurrentDirectoryA(DirectoryToEnter(modulePath_.RunDirectory).c_str());
 
+  // The exit routine, registered before the window exists. It shuts the workers' way into the window
+  // first, so that a check still running shows and logs nothing while the program ends; the workers
+  // keep their own share of the settings.
   exitRoutines_.Register([this] {
     if (window_) {
       if (auto dispatcher = window_->Dispatcher()) dispatcher->Close();

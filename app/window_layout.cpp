@@ -31,7 +31,7 @@ const TextView kMainWindowTitle =
 
 const TextView kLabelFaceName = "\xCE\xA2\xC8\xED\xD1\xC5\xBA\xDA"sv;  // 微软雅黑
 
-const std::array<LabelSpec, kLabelCount> kLabelSpecs{{
+const std::array<LabelLayout, kLabelCount> kLabelLayouts{{
     {LabelName::Close, 381, 1, 29, 29, "X"sv, kWhite, kCloseRed, kCaptionFontHeight, H::Centre, V::Centre, false,
      P::Hand},
     {LabelName::RightEdge, 411, 8, 1, kEdgeLineLength, " "sv, kCaptionGrey, kBoxGrey, kCaptionFontHeight, H::Left,
@@ -67,11 +67,11 @@ const std::array<LabelSpec, kLabelCount> kLabelSpecs{{
      kCaptionFontHeight, H::Left, V::Centre, false, P::Arrow},
 }};
 
-const LabelSpec& SpecOf(LabelName name) {
-  for (const LabelSpec& spec : kLabelSpecs) {
-    if (spec.name == name) return spec;
+const LabelLayout& LayoutOf(LabelName name) {
+  for (const LabelLayout& layout : kLabelLayouts) {
+    if (layout.name == name) return layout;
   }
-  return kLabelSpecs.front();  // unreachable: every name has a row
+  return kLabelLayouts.front();  // unreachable: every name has a row
 }
 
 }  // namespace pubg

@@ -37,7 +37,7 @@ enum class HorizontalAlignment { Left, Centre, Right };
 enum class VerticalAlignment { Top, Centre, Bottom };
 enum class PointerShape { Arrow, Hand };
 
-struct LabelSpec {
+struct LabelLayout {
   LabelName name;
   int left, top, width, height;  // in the main window's client coordinates
   TextView caption;              // GBK, as created
@@ -52,10 +52,10 @@ struct LabelSpec {
 
 // From the top of the z-order down. The hidden timer window sits between the left edge line and
 // the time label (kTimerZOrderSlot counts the labels above it).
-extern const std::array<LabelSpec, kLabelCount> kLabelSpecs;
+extern const std::array<LabelLayout, kLabelCount> kLabelLayouts;
 constexpr std::size_t kTimerZOrderSlot = 4;
 
-const LabelSpec& SpecOf(LabelName name);
+const LabelLayout& LayoutOf(LabelName name);
 
 // The labels' face, "微软雅黑" (Microsoft YaHei), and weight.
 extern const TextView kLabelFaceName;

@@ -47,13 +47,13 @@ std::string Utf8(const std::wstring& wide) {
 }
 
 // The label's window: the child whose rectangle is the label's place in the layout.
-HWND LabelWindow(HWND main, const LabelSpec& spec) {
+HWND LabelWindow(HWND main, const LabelLayout& layout) {
   for (HWND child = ::GetWindow(main, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     RECT rect;
     ::GetWindowRect(child, &rect);
     ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
-    if (rect.left == spec.left && rect.top == spec.top && rect.right - rect.left == spec.width &&
-        rect.bottom - rect.top == spec.height) {
+    if (rect.left == layout.left && rect.top == layout.top && rect.right - rect.left == layout.width &&
+        rect.bottom - rect.top == layout.height) {
       return child;
     }
   }
@@ -91,7 +91,7 @@ int Run(int argc, char** argv) {
     Print("no pubg-status window\n");
     return 1;
   }
-  HWND time = LabelWindow(main, SpecOf(LabelName::Time));
+  HWND time = LabelWindow(main, LayoutOf(LabelName::Time));
   const bool checked =
       WaitFor(giveUp, [&] { return CaptionOf(time).rfind(kUpdateLinePrefix, 0) == 0; });
 
@@ -100,9 +100,9 @@ int Run(int argc, char** argv) {
   Print("window " + std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
         std::to_string(rect.right - rect.left) + " " + std::to_string(rect.bottom - rect.top) + "\n");
   Print("title: " + Utf8(CaptionOf(main)) + "\n");
-  for (const LabelSpec& spec : kLabelSpecs) {
-    Print(std::string(kLabelNames[static_cast<std::size_t>(spec.name)]) + ": \"" +
-          Utf8(CaptionOf(LabelWindow(main, spec))) + "\"\n");
+  for (const LabelLayout& layout : kLabelLayouts) {
+    Print(std::string(kLabelNames[static_cast<std::size_t>(layout.name)]) + ": \"" +
+          Utf8(CaptionOf(LabelWindow(main, layout))) + "\"\n");
   }
   if (!checked) Print("no check finished within the wait\n");
 

@@ -81,7 +81,7 @@ class Rendering {
   std::vector<Colour> pixels_;
 };
 
-LabelSpec Spec(int width, int height, HorizontalAlignment horizontal = HorizontalAlignment::Centre,
+LabelLayout Layout(int width, int height, HorizontalAlignment horizontal = HorizontalAlignment::Centre,
                bool wordWrap = false, int fontHeight = kCaptionFont) {
   return {LabelName::State, 0, 0, width, height, ""sv, kGrey, kBoxGrey, fontHeight, horizontal,
           VerticalAlignment::Centre, wordWrap, PointerShape::Arrow};
@@ -94,8 +94,8 @@ class LabelControlTest : public ::testing::Test {
   static void SetUpTestSuite() { parent_ = std::make_unique<MessageWindow>(std::function<void(UINT)>{}, true); }
   static void TearDownTestSuite() { parent_.reset(); }
 
-  std::unique_ptr<LabelControl> MakeLabel(const LabelSpec& spec) {
-    auto label = LabelControl::Create(::GetModuleHandleW(nullptr), parent_->Handle(), spec);
+  std::unique_ptr<LabelControl> MakeLabel(const LabelLayout& layout) {
+    auto label = LabelControl::Create(::GetModuleHandleW(nullptr), parent_->Handle(), layout);
     EXPECT_NE(label, nullptr);
     ::ShowWindow(label->Handle(), SW_SHOWNA);
     return label;
@@ -115,7 +115,7 @@ TEST_F(LabelControlTest, EmptyCaptionLeavesAPlainBlockOfTheBackground) {
       {kGreen, kGreen},
       {0xFF000000, static_cast<Colour>(::GetSysColor(COLOR_BTNFACE))},  // the button face
   };
-  auto label = MakeLabel(Spec(155, 32));
+  auto label = MakeLabel(Layout(155, 32));
   for (const Case& c : cases) {
     label->SetBackgroundColour(c.background);
     const Rendering rendering(*label);
@@ -124,7 +124,7 @@ TEST_F(LabelControlTest, EmptyCaptionLeavesAPlainBlockOfTheBackground) {
 }
 
 TEST_F(LabelControlTest, DrawsTheCaptionInTheTextColourOnTheBackground) {
-  auto label = MakeLabel(Spec(155, 32));
+  auto label = MakeLabel(Layout(155, 32));
   label->SetCaption("\xD5\xFD\xB3\xA3");  // 正常
   label->SetBackgroundColour(kGreen);
   label->SetTextColour(kWhite);
@@ -134,7 +134,7 @@ TEST_F(LabelControlTest, DrawsTheCaptionInTheTextColourOnTheBackground) {
 }
 
 TEST_F(LabelControlTest, TakesGbkCaptionsAndShowsThemAsWideText) {
-  auto label = MakeLabel(Spec(155, 32));
+  auto label = MakeLabel(Layout(155, 32));
   label->SetCaption("\xCE\xAC\xBB\xA4/\xCD\xA3\xBB\xFA");  // 维护/停机
   wchar_t text[64] = {};
   ::GetWindowTextW(label->Handle(), text, 64);
@@ -144,7 +144,7 @@ TEST_F(LabelControlTest, TakesGbkCaptionsAndShowsThemAsWideText) {
 
 TEST_F(LabelControlTest, DrawsAnAmpersandAsItIs) {
   // Taken as a prefix, "A&B" would show as "AB" with the B underlined: no wider than "AB".
-  auto label = MakeLabel(Spec(155, 32, HorizontalAlignment::Left));
+  auto label = MakeLabel(Layout(155, 32, HorizontalAlignment::Left));
   label->SetCaption("AB");
   const RECT plain = Rendering(*label).InkBounds(kBoxGrey);
   label->SetCaption("A&B");
@@ -162,7 +162,7 @@ TEST_F(LabelControlTest, AlignsItsCaption) {
   for (const Case& c : {Case{HorizontalAlignment::Left, "left"}, Case{HorizontalAlignment::Centre, "centre"},
                         Case{HorizontalAlignment::Right, "right"}}) {
     SCOPED_TRACE(c.what);
-    auto label = MakeLabel(Spec(216, 32, c.horizontal));
+    auto label = MakeLabel(Layout(216, 32, c.horizontal));
     label->SetCaption("1,234");
     const Rendering rendering(*label);
     const RECT ink = rendering.InkBounds(kBoxGrey);
@@ -180,7 +180,7 @@ TEST_F(LabelControlTest, AlignsItsCaption) {
 }
 
 TEST_F(LabelControlTest, CutsAWideCaptionAtBothEdgesWhenCentred) {
-  auto label = MakeLabel(Spec(155, 32));
+  auto label = MakeLabel(Layout(155, 32));
   label->SetCaption(std::string(40, 'W'));
   const Rendering rendering(*label);
   const RECT ink = rendering.InkBounds(kBoxGrey);
@@ -189,7 +189,7 @@ TEST_F(LabelControlTest, CutsAWideCaptionAtBothEdgesWhenCentred) {
 }
 
 TEST_F(LabelControlTest, WrapsTheNoticeFromTheTop) {
-  auto label = MakeLabel(Spec(384, 72, HorizontalAlignment::Left, /*wordWrap=*/true, kNoticeFont));
+  auto label = MakeLabel(Layout(384, 72, HorizontalAlignment::Left, /*wordWrap=*/true, kNoticeFont));
   label->SetCaption("short");
   const RECT oneLine = Rendering(*label).InkBounds(kBoxGrey);
   EXPECT_LE(oneLine.top, 6) << "wrapped text starts at the top, not in the middle";
@@ -204,7 +204,7 @@ TEST_F(LabelControlTest, WrapsTheNoticeFromTheTop) {
 }
 
 TEST_F(LabelControlTest, EveryChangeInvalidatesTheWholeLabel) {
-  auto label = MakeLabel(Spec(155, 32));
+  auto label = MakeLabel(Layout(155, 32));
   const std::vector<std::function<void()>> changes = {
       [&] { label->SetCaption("1"); },
       [&] { label->SetTextColour(kWhite); },
@@ -221,7 +221,7 @@ TEST_F(LabelControlTest, EveryChangeInvalidatesTheWholeLabel) {
 }
 
 TEST_F(LabelControlTest, RaisesItsDoubleClick) {
-  auto label = MakeLabel(Spec(29, 29));
+  auto label = MakeLabel(Layout(29, 29));
   int doubleClicks = 0;
   label->onDoubleClick = [&] { ++doubleClicks; };
   ::SendMessageW(label->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));

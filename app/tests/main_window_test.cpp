@@ -24,13 +24,13 @@ std::wstring TextOf(HWND window) {
 
 // The child whose rectangle is the one the layout gives the label.
 HWND LabelWindow(HWND main, LabelName name) {
-  const LabelSpec& spec = SpecOf(name);
+  const LabelLayout& layout = LayoutOf(name);
   for (HWND child = ::GetWindow(main, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     RECT rect;
     ::GetWindowRect(child, &rect);
     ::MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
-    if (rect.left == spec.left && rect.top == spec.top && rect.right - rect.left == spec.width &&
-        rect.bottom - rect.top == spec.height) {
+    if (rect.left == layout.left && rect.top == layout.top && rect.right - rect.left == layout.width &&
+        rect.bottom - rect.top == layout.height) {
       return child;
     }
   }
@@ -215,12 +215,12 @@ TEST_F(MainWindowTest, DoubleClickOnTheCloseBoxOnlyIsRaised) {
 }
 
 TEST_F(MainWindowTest, ShowsTheHandOverTheCloseBoxAndTheTimeLineOnly) {
-  for (const LabelSpec& spec : kLabelSpecs) {
-    SCOPED_TRACE(static_cast<int>(spec.name));
+  for (const LabelLayout& layout : kLabelLayouts) {
+    SCOPED_TRACE(static_cast<int>(layout.name));
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
-    const LRESULT answered = ::SendMessageW(Main(), WM_SETCURSOR, reinterpret_cast<WPARAM>(LabelWindow(Main(), spec.name)),
+    const LRESULT answered = ::SendMessageW(Main(), WM_SETCURSOR, reinterpret_cast<WPARAM>(LabelWindow(Main(), layout.name)),
                                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    const bool hand = spec.name == LabelName::Close || spec.name == LabelName::Time;
+    const bool hand = layout.name == LabelName::Close || layout.name == LabelName::Time;
     EXPECT_EQ(answered != FALSE, hand);
     EXPECT_EQ(::GetCursor() == ::LoadCursorW(nullptr, IDC_HAND), hand);
   }
