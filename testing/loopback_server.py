@@ -26,6 +26,8 @@ Control routes (never recorded):
       slow&delay_ms=D&file=NAME[&step=S]
                                  the file S bytes at a time (default 8), D ms apart
       endless                    a chunked body that never ends
+      noise&size=N&seed=S        N pseudo-random bytes from seed S (zero bytes, invalid UTF-8), the same
+                                 bytes for the same seed
 
 Fixed routes:
   /page, /chunked, /status/404, /empty, /stall, /close-midway, /endless
@@ -38,6 +40,7 @@ can check every byte against the file.
 import argparse
 import json
 import os
+import random
 import select
 import socket
 import ssl
@@ -202,6 +205,8 @@ class Handler(BaseHTTPRequestHandler):
                              int(mode.get("step", str(DEFAULT_SLOW_STEP_BYTES))))
         elif kind == "endless":
             self.send_endless()
+        elif kind == "noise":
+            self.send_body(200, random.Random(int(mode.get("seed", "0"))).randbytes(int(mode.get("size", "0"))))
 
     def control(self, action, query):
         server = self.server.state
@@ -237,11 +242,12 @@ class Handler(BaseHTTPRequestHandler):
     @staticmethod
     def check_mode(query):
         kind = query.get("mode", "page")
-        if kind not in ("page", "status", "chunked", "stall", "close", "bytes", "empty", "slow", "endless"):
+        if kind not in ("page", "status", "chunked", "stall", "close", "bytes", "empty", "slow", "endless",
+                        "noise"):
             return "unknown mode %r\n" % kind
         if "file" in query and not os.path.isfile(os.path.join(PAGES_DIR, os.path.basename(query["file"]))):
             return "no page %r in %s\n" % (query["file"], PAGES_DIR)
-        for number in ("code", "size", "delay_ms", "step"):
+        for number in ("code", "size", "delay_ms", "step", "seed"):
             if number in query and not query[number].isdigit():
                 return "%s must be a whole number\n" % number
         return None
