@@ -1,5 +1,7 @@
 #include "app/tests/program_under_test.h"
 
+#include <psapi.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -279,6 +281,88 @@ std::wstring ArtifactPath(const std::wstring& fileName) {
   }
   ::CreateDirectoryW(directory.c_str(), nullptr);
   return directory + L"\\" + fileName;
+}
+
+namespace {
+
+// The system handle table as ntdll returns it (SystemHandleInformation); not in the SDK headers.
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+constexpr std::size_t kFirstHandleTableBytes = 1 << 16;
+constexpr std::size_t kLargestHandleTableBytes = 64 << 20;
+
+struct SystemHandleEntry {
+  ULONG ownerProcessId;
+  BYTE objectType;
+  BYTE flags;
+  USHORT handleValue;
+  PVOID object;
+  ACCESS_MASK access;
+};
+
+struct SystemHandleTable {
+  ULONG count;
+  SystemHandleEntry entries[1];
+};
+
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+}  // namespace
+
+std::optional<std::size_t> HandleCountOf(DWORD processId) {
+  const auto query = reinterpret_cast<QuerySystemInformation>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+  if (!query) return std::nullopt;
+  std::vector<std::uint8_t> table(kFirstHandleTableBytes);
+  for (;;) {
+    ULONG needed = 0;
+    const LONG status = query(kSystemHandleInformation, table.data(), static_cast<ULONG>(table.size()), &needed);
+    if (status == kStatusInfoLengthMismatch && table.size() < kLargestHandleTableBytes) {
+      table.resize(table.size() * 2);
+      continue;
+    }
+    if (status != 0) return std::nullopt;
+    break;
+  }
+  const auto* handles = reinterpret_cast<const SystemHandleTable*>(table.data());
+  std::size_t count = 0;
+  for (ULONG i = 0; i < handles->count; ++i) {
+    if (handles->entries[i].ownerProcessId == processId) ++count;
+  }
+  return count;
+}
+
+std::optional<std::size_t> PrivateBytesOf(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof(counters);
+  if (!::GetProcessMemoryInfo(process, &counters, sizeof(counters))) return std::nullopt;
+  return counters.PagefileUsage;
+}
+
+bool AnswersWmNull(HWND window, std::chrono::milliseconds patience) {
+  DWORD_PTR result = 0;
+  return ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(patience.count()),
+                               &result) != 0;
+}
+
+std::wstring FullCaption(const ProgramUnderTest& program, Label label) {
+  HWND labelWindow = program.LabelWindow(label);
+  if (!labelWindow) return L"<no such label>";
+  const int length = ::GetWindowTextLengthW(labelWindow);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(labelWindow, text.data(), length + 1)));
+  return text;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+  UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  std::string bytes;
+  char buffer[4096];
+  DWORD read = 0;
+  while (::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+  return bytes;
 }
 
 }  // namespace pubg::e2e

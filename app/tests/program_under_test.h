@@ -111,4 +111,24 @@ class WindowPicture {
 // Where the e2e tests put their screenshots (the build tree), created when needed.
 std::wstring ArtifactPath(const std::wstring& fileName);
 
+// --- Measurements of a running program from outside, for the soak and bad-input runs. ---
+
+// The kernel handles the process holds, counted in the system's handle table (Wine answers
+// GetProcessHandleCount with 0 for another process, but lists its handles there). Nothing when the
+// table cannot be read.
+std::optional<std::size_t> HandleCountOf(DWORD processId);
+
+// The process's private memory: PagefileUsage, which Windows reports as the commit charge and Wine
+// as the anonymous resident memory of the Linux process (PrivateUsage reads 0 under Wine).
+std::optional<std::size_t> PrivateBytesOf(HANDLE process);
+
+// True when the window's thread answers WM_NULL within `patience`.
+bool AnswersWmNull(HWND window, std::chrono::milliseconds patience);
+
+// The label's whole caption, however long (Caption reads at most 1023 characters).
+std::wstring FullCaption(const ProgramUnderTest& program, Label label);
+
+// A file's bytes, read while another process may be appending to it; empty when it cannot be opened.
+std::string ReadWholeFile(const std::wstring& path);
+
 }  // namespace pubg::e2e
