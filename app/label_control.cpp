@@ -1,6 +1,7 @@
 #include "app/label_control.h"
 
 #include "app/wide_text.h"
+#include "app/window_instance.h"
 
 namespace pubg {
 namespace {
@@ -74,7 +75,7 @@ LabelControl::~LabelControl() {
 }
 
 std::unique_ptr<LabelControl> LabelControl::Create(HINSTANCE instance, HWND parent, const LabelLayout& layout) {
-  if (!RegisterLabelClass(instance, &LabelControl::WindowProc)) return nullptr;
+  if (!RegisterLabelClass(instance, &InstanceWindowProc<LabelControl>)) return nullptr;
   auto label = std::make_unique<LabelControl>(ConstructionKey{}, layout);
   // The control id is the label's place in the layout, counted from 1.
   const auto id = static_cast<UINT_PTR>(layout.name) + 1;
@@ -103,35 +104,11 @@ void LabelControl::SetBackgroundColour(Colour colour) {
   if (window_) ::InvalidateRect(window_, nullptr, FALSE);
 }
 
-LRESULT CALLBACK LabelControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* label = static_cast<LabelControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    label->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(label));
-  }
-  auto* label = reinterpret_cast<LabelControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!label) return ::DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    label->window_ = nullptr;
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return label->HandleMessage(message, wParam, lParam);
-}
-
 LRESULT LabelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandlePaintMessage(window_, message, wParam, [this](HDC dc, const RECT& area) { Paint(dc, area); })) {
+    return 0;
+  }
   switch (message) {
-    case WM_PAINT: {
-      ScopedPaint paint(window_);
-      if (paint.dc()) Paint(paint.dc(), paint.area());
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT client;
-      ::GetClientRect(window_, &client);
-      Paint(reinterpret_cast<HDC>(wParam), client);
-      return 0;
-    }
     case WM_ERASEBKGND:
       return 1;  // the paint fills the background itself
     case WM_LBUTTONDBLCLK:

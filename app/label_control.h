@@ -43,7 +43,8 @@ class LabelControl {
   LabelControl(ConstructionKey, const LabelLayout& layout);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK InstanceWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   // WM_PAINT and WM_PRINTCLIENT both draw through here.
   void Paint(HDC dc, const RECT& area) const;

@@ -4,6 +4,7 @@
 
 #include "app/app_messages.h"
 #include "app/wide_text.h"
+#include "app/window_instance.h"
 
 namespace pubg {
 namespace {
@@ -59,7 +60,7 @@ MainWindow::MainWindow(ConstructionKey, MainWindowEvents events) : events_(std::
 MainWindow::~MainWindow() { Destroy(); }
 
 std::unique_ptr<MainWindow> MainWindow::Create(HINSTANCE instance, MainWindowEvents events) {
-  if (!RegisterMainWindowClass(instance, &MainWindow::WindowProc)) return nullptr;
+  if (!RegisterMainWindowClass(instance, &InstanceWindowProc<MainWindow>)) return nullptr;
   auto window = std::make_unique<MainWindow>(ConstructionKey{}, std::move(events));
 
   const POINT position = CentredPosition();
@@ -216,35 +217,11 @@ void MainWindow::BeginClosing() {
   if (dispatcher_) dispatcher_->Close();
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->window_ = nullptr;
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return self->HandleMessage(message, wParam, lParam);
-}
-
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (HandlePaintMessage(window_, message, wParam, [this](HDC dc, const RECT& area) { Paint(dc, area); })) {
+    return 0;
+  }
   switch (message) {
-    case WM_PAINT: {
-      ScopedPaint paint(window_);
-      if (paint.dc()) Paint(paint.dc(), paint.area());
-      return 0;
-    }
-    case WM_PRINTCLIENT: {
-      RECT client;
-      ::GetClientRect(window_, &client);
-      Paint(reinterpret_cast<HDC>(wParam), client);
-      return 0;
-    }
     case WM_ERASEBKGND:
       return 1;
     case WM_SETCURSOR:

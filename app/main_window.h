@@ -57,7 +57,8 @@ class MainWindow {
   void Destroy();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Owner>
+  friend LRESULT CALLBACK InstanceWindowProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   bool BuildControls(HINSTANCE instance);
   void SetIcons(HINSTANCE instance);

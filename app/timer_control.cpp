@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/window_instance.h"
+
 namespace pubg {
 namespace {
 
@@ -25,7 +27,7 @@ TimerControl::~TimerControl() {
 }
 
 std::unique_ptr<TimerControl> TimerControl::Create(HINSTANCE instance, HWND parent, std::function<void()> onTick) {
-  if (!RegisterTimerClass(instance, &TimerControl::WindowProc)) return nullptr;
+  if (!RegisterTimerClass(instance, &InstanceWindowProc<TimerControl>)) return nullptr;
   auto timer = std::make_unique<TimerControl>(ConstructionKey{}, std::move(onTick));
   ::CreateWindowExW(0, kTimerClassName, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0, parent, nullptr, instance,
                     timer.get());
@@ -46,32 +48,20 @@ void TimerControl::SetPeriod(std::int32_t periodMs) {
   }
 }
 
-LRESULT CALLBACK TimerControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* timer = static_cast<TimerControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    timer->window_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(timer));
+LRESULT TimerControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      // Every expiry ticks, whatever the identifier.
+      if (onTick_) onTick_();
+      return 0;
+    case WM_DESTROY:
+      if (running_) ::KillTimer(window_, kTimerId);
+      running_ = false;
+      break;
+    default:
+      break;
   }
-  auto* timer = reinterpret_cast<TimerControl*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (timer) {
-    switch (message) {
-      case WM_TIMER:
-        // Every expiry ticks, whatever the identifier.
-        if (timer->onTick_) timer->onTick_();
-        return 0;
-      case WM_DESTROY:
-        if (timer->running_) ::KillTimer(window, kTimerId);
-        timer->running_ = false;
-        break;
-      case WM_NCDESTROY:
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        timer->window_ = nullptr;
-        break;
-      default:
-        break;
-    }
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
+  return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
 }  // namespace pubg
