@@ -93,6 +93,13 @@ else
   failed=$((failed + 1)); failures+=("windows build")
 fi
 
+step "Release: two builds of HEAD give the same bytes"
+if bash scripts/make-release.sh --check; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); failures+=("release check")
+fi
+
 step "Summary"
 for f in "${failures[@]}"; do echo "FAILED: $f"; done
 echo "${passed} passed, ${failed} failed"
