@@ -47,9 +47,8 @@ class ScopedAppendLock {
 // The size FindFirstFileA reports: its low 32 bits read as a signed number, -1 when nothing is found.
 std::int32_t ReportedFileSize(const Text& path) {
   WIN32_FIND_DATAA found{};
-  const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return kMissingFileSize;
-  ::FindClose(search);
+  const UniqueFindHandle search(::FindFirstFileA(path.c_str(), &found));
+  if (!search) return kMissingFileSize;
   return static_cast<std::int32_t>(found.nFileSizeLow);
 }
 
