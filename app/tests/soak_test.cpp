@@ -197,7 +197,7 @@ TEST_F(Soak, KeepsCheckingAnsweringAndLoggingWithoutGrowing) {
             return static_cast<int>(lines.size()) >= target;
           },
           kHangBound))
-          << "check " << target << " did not end; " << lines.size() << " lines";
+          << "no log line for check " << target << " within the hang bound; " << lines.size() << " lines";
       const auto took = std::chrono::duration_cast<Milliseconds>(Clock::now() - began);
       if (took > worstCheck) {
         worstCheck = took;
