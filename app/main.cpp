@@ -5,5 +5,6 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   pubg::Program program(instance);
-  program.Run();
+  program.Run();  // ends the process itself, with the user's exit code
+  return 0;
 }
