@@ -9,7 +9,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 libwine:i386 libgnutls30:i386
   xvfb xauth x11-utils imagemagick fonts-wqy-microhei
-  python3 openssl zip unzip ca-certificates
+  python3 openssl zip unzip ca-certificates git coreutils
 )
 
 missing=()
